@@ -23,11 +23,6 @@ void clearSurface(SDL_Surface* surface) {
 
 namespace {
 
-bool isXrgb8888(const SDL_PixelFormat* format) {
-    return format->BytesPerPixel == 4 && format->Rmask == 0x00FF0000 &&
-           format->Gmask == 0x0000FF00 && format->Bmask == 0x000000FF;
-}
-
 void storeMapped(Uint8* at, int bytesPerPixel, Uint32 pixel) {
     switch (bytesPerPixel) {
         case 1: *at = static_cast<Uint8>(pixel); break;
@@ -49,15 +44,11 @@ void storeMapped(Uint8* at, int bytesPerPixel, Uint32 pixel) {
 
 }  // namespace
 
-void putPixel(SDL_Surface* surface, int x, int y, std::uint32_t colour) {
-    Uint8* row = static_cast<Uint8*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch;
+void putMappedPixel(SDL_Surface* surface, int x, int y, std::uint32_t colour) {
     const SDL_PixelFormat* format = surface->format;
-    if (isXrgb8888(format)) {
-        std::memcpy(row + 4 * static_cast<std::ptrdiff_t>(x), &colour, sizeof colour);
-        return;
-    }
     const Uint32 mapped = SDL_MapRGB(surface->format, (colour >> 16) & 0xFF, (colour >> 8) & 0xFF,
                                      colour & 0xFF);
+    Uint8* row = static_cast<Uint8*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch;
     storeMapped(row + static_cast<std::ptrdiff_t>(x) * format->BytesPerPixel, format->BytesPerPixel,
                 mapped);
 }
