@@ -55,6 +55,10 @@ class Amtone:
             self.flip_read, flip_write = os.pipe()
             full_env["LD_PRELOAD"] = FLIP_PROBE
             full_env["AMTONE_TEST_FLIP_FD"] = str(flip_write)
+            # A sanitized build wants its runtime first; the probe comes
+            # before it but intercepts nothing the runtime needs.
+            full_env["ASAN_OPTIONS"] = ":".join(
+                filter(None, [full_env.get("ASAN_OPTIONS", ""), "verify_asan_link_order=0"]))
             pass_fds = (flip_write,)
         self.out = ""
         self._seen = 0
