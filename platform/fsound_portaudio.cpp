@@ -12,7 +12,7 @@
 // change is heard after at most one block plus the device's short buffer.
 // The callback never runs inside PortAudio's real-time callback.
 
-#include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <portaudio.h>
 #include <pthread.h>
@@ -23,6 +23,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -81,36 +82,45 @@ signed char fail(int error) {
     return 0;
 }
 
-// ALSA and JACK print their probing diagnostics to standard error; none of
-// that belongs on the program's console. The library calls that probe or
-// open devices run with standard error pointed at /dev/null. They all run
-// on the main thread, before or after streaming.
-class QuietStderr {
-public:
-    QuietStderr() {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (devNull >= 0) {
-            dup2(devNull, STDERR_FILENO);
-            close(devNull);
+// PortAudio, ALSA and JACK print diagnostics to standard error while they
+// probe devices, and PortAudio prints again from the streaming thread each
+// time a device write fails. None of that belongs on the program's console,
+// and the program itself never writes to standard error: while the library
+// is in use, standard error goes to /dev/null. Sanitizer builds are told to
+// report to the original standard error, so their reports still show.
+int savedStderr = -1;
+
+void pointSanitizerReportsAt(int fd) {
+    for (const char* runtime : {"libasan.so.8", "libtsan.so.2", "libubsan.so.1"}) {
+        void* handle = dlopen(runtime, RTLD_LAZY | RTLD_NOLOAD);
+        if (!handle) continue;
+        using SetReportFd = void (*)(void*);
+        if (auto set = reinterpret_cast<SetReportFd>(dlsym(handle, "__sanitizer_set_report_fd"))) {
+            set(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)));
         }
+        dlclose(handle);
     }
-    ~QuietStderr() {
-        if (saved_ < 0) return;
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
+}
 
-private:
-    int saved_ = -1;
-};
+void silenceLibraryChatter() {
+    if (savedStderr >= 0) return;
+    std::fflush(stderr);
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull < 0) return;
+    savedStderr = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    dup2(devNull, STDERR_FILENO);
+    close(devNull);
+    pointSanitizerReportsAt(savedStderr);
+}
 
-// ALSA's own error reports (an underrun, say) go nowhere, whichever thread
-// meets them.
-void silentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+void restoreStderr() {
+    if (savedStderr < 0) return;
+    std::fflush(stderr);
+    dup2(savedStderr, STDERR_FILENO);
+    pointSanitizerReportsAt(STDERR_FILENO);
+    close(savedStderr);
+    savedStderr = -1;
+}
 
 void closeAtExit() { FSOUND_Close(); }
 
@@ -123,8 +133,7 @@ void registerCleanup() {
 bool ensurePortAudio() {
     if (lib.portAudioReady) return true;
     registerCleanup();
-    snd_lib_error_set_handler(silentAlsaError);
-    QuietStderr quiet;
+    silenceLibraryChatter();
     lib.portAudioReady = Pa_Initialize() == paNoError;
     return lib.portAudioReady;
 }
@@ -241,7 +250,6 @@ int openDevice(int mixRate) {
     output.sampleFormat = paInt16;
     output.suggestedLatency = std::max(info->defaultLowOutputLatency, kDeviceLatencySeconds);
 
-    QuietStderr quiet;
     const PaError supported = Pa_IsFormatSupported(nullptr, &output, mixRate);
     if (supported != paFormatIsSupported) return openErrorFor(supported);
     const PaError opened = Pa_OpenStream(&lib.device, nullptr, &output, mixRate,
@@ -308,10 +316,7 @@ void stopStream(FSOUND_STREAM* stream) {
     stream->wake.notify_all();
     stream->thread.join();
     stream->playing = false;
-    if (lib.device) {
-        QuietStderr quiet;
-        Pa_AbortStream(lib.device);
-    }
+    if (lib.device) Pa_AbortStream(lib.device);
 }
 
 }  // namespace
@@ -374,15 +379,14 @@ signed char FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
 void FSOUND_Close() {
     while (!lib.streams.empty()) FSOUND_Stream_Close(lib.streams.back());
     if (lib.device) {
-        QuietStderr quiet;
         Pa_CloseStream(lib.device);
         lib.device = nullptr;
     }
     if (lib.portAudioReady) {
-        QuietStderr quiet;
         Pa_Terminate();
         lib.portAudioReady = false;
     }
+    restoreStderr();
     lib.initialised = false;
     lib.outputInUse = kAutoOutput;
     lib.drivers.clear();
@@ -432,12 +436,9 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
         fail(FSOUND_ERR_NO_CHANNEL);
         return -1;
     }
-    if (lib.device) {
-        QuietStderr quiet;
-        if (Pa_StartStream(lib.device) != paNoError) {
-            fail(FSOUND_ERR_PLAY);
-            return -1;
-        }
+    if (lib.device && Pa_StartStream(lib.device) != paNoError) {
+        fail(FSOUND_ERR_PLAY);
+        return -1;
     }
     stream->stopping = false;
     stream->thread = std::thread(streamLoop, stream, lib.device, lib.mixRate);
