@@ -12,18 +12,14 @@
 // change is heard after at most one block plus the device's short buffer.
 // The callback never runs inside PortAudio's real-time callback.
 
-#include <dlfcn.h>
-#include <fcntl.h>
 #include <portaudio.h>
 #include <pthread.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -82,46 +78,6 @@ signed char fail(int error) {
     return 0;
 }
 
-// PortAudio, ALSA and JACK print diagnostics to standard error while they
-// probe devices, and PortAudio prints again from the streaming thread each
-// time a device write fails. None of that belongs on the program's console,
-// and the program itself never writes to standard error: while the library
-// is in use, standard error goes to /dev/null. Sanitizer builds are told to
-// report to the original standard error, so their reports still show.
-int savedStderr = -1;
-
-void pointSanitizerReportsAt(int fd) {
-    for (const char* runtime : {"libasan.so.8", "libtsan.so.2", "libubsan.so.1"}) {
-        void* handle = dlopen(runtime, RTLD_LAZY | RTLD_NOLOAD);
-        if (!handle) continue;
-        using SetReportFd = void (*)(void*);
-        if (auto set = reinterpret_cast<SetReportFd>(dlsym(handle, "__sanitizer_set_report_fd"))) {
-            set(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)));
-        }
-        dlclose(handle);
-    }
-}
-
-void silenceLibraryChatter() {
-    if (savedStderr >= 0) return;
-    std::fflush(stderr);
-    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (devNull < 0) return;
-    savedStderr = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
-    dup2(devNull, STDERR_FILENO);
-    close(devNull);
-    pointSanitizerReportsAt(savedStderr);
-}
-
-void restoreStderr() {
-    if (savedStderr < 0) return;
-    std::fflush(stderr);
-    dup2(savedStderr, STDERR_FILENO);
-    pointSanitizerReportsAt(STDERR_FILENO);
-    close(savedStderr);
-    savedStderr = -1;
-}
-
 void closeAtExit() { FSOUND_Close(); }
 
 void registerCleanup() {
@@ -133,7 +89,6 @@ void registerCleanup() {
 bool ensurePortAudio() {
     if (lib.portAudioReady) return true;
     registerCleanup();
-    silenceLibraryChatter();
     lib.portAudioReady = Pa_Initialize() == paNoError;
     return lib.portAudioReady;
 }
@@ -386,7 +341,6 @@ void FSOUND_Close() {
         Pa_Terminate();
         lib.portAudioReady = false;
     }
-    restoreStderr();
     lib.initialised = false;
     lib.outputInUse = kAutoOutput;
     lib.drivers.clear();
