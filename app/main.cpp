@@ -12,7 +12,7 @@
 #include "display/surface.h"
 #include "platform/console_keys.h"
 #include "platform/fsound.h"
-#include "platform/quiet_stderr.h"
+#include "platform/standard_streams.h"
 #include "synth/oscillator.h"
 #include "synth/stream_fill.h"
 
@@ -70,6 +70,7 @@ void runControlLoop() {
 }  // namespace
 
 int main(int, char**) {
+    openMissingStandardStreams();
     silenceLibraryDiagnostics();
     // We answer stop signals ourselves, with an orderly shutdown.
     setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);

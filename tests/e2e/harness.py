@@ -37,7 +37,7 @@ def _make_controlling_terminal():
 class Amtone:
     """The program on a pseudo-terminal, with its own HOME and no display."""
 
-    def __init__(self, env=None, home=None, stdin=None, flips=False):
+    def __init__(self, env=None, home=None, stdin=None, flips=False, argv=None):
         self.master, self.slave = os.openpty()
         fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 0, 0))
         self.terminal_before = termios.tcgetattr(self.slave)
@@ -61,10 +61,11 @@ class Amtone:
                 filter(None, [full_env.get("ASAN_OPTIONS", ""), "verify_asan_link_order=0"]))
             pass_fds = (flip_write,)
         self.out = ""
+        self._carry = ""
         self._seen = 0
         self._flip_buffer = b""
         self.proc = subprocess.Popen(
-            [AMTONE], stdin=self.slave if stdin is None else stdin, stdout=self.slave,
+            argv or [AMTONE], stdin=self.slave if stdin is None else stdin, stdout=self.slave,
             stderr=self.slave, env=full_env, start_new_session=True,
             preexec_fn=_make_controlling_terminal if stdin is None else None, pass_fds=pass_fds)
         if flips:
@@ -82,7 +83,10 @@ class Amtone:
             chunk = os.read(self.master, 65536)
         except OSError:
             return False
-        self.out += chunk.decode("latin-1").replace("\r\n", "\n")
+        # A "\r\n" may straddle two reads: hold a trailing "\r" back.
+        text = self._carry + chunk.decode("latin-1")
+        self._carry = "\r" if text.endswith("\r") else ""
+        self.out += text[: len(text) - len(self._carry)].replace("\r\n", "\n")
         return True
 
     def expect(self, text, timeout=TIMEOUT):
@@ -167,6 +171,12 @@ def start_running(app):
     app.expect(NOSOUND_MENU)
     app.send("1")
     app.expect(HINT)
+
+
+# An interactive shell without line editing, so that its terminal stays in
+# the ordinary canonical mode while it waits at its prompt.
+SHELL = ["bash", "--norc", "--noprofile", "--noediting", "-i"]
+SHELL_PROMPT = "amtone-test$ "
 
 
 def killed_by(status, sig):

@@ -1,4 +1,4 @@
-#include "platform/quiet_stderr.h"
+#include "platform/standard_streams.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -23,6 +23,14 @@ void pointSanitizerReportsAt(int fd) {
 }
 
 }  // namespace
+
+void openMissingStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; fd++) {
+        if (fcntl(fd, F_GETFD) != -1) continue;
+        // The lowest free descriptor: this one.
+        open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+}
 
 void silenceLibraryDiagnostics() {
     std::fflush(stderr);
