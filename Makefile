@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test sanitize bench clean
+.PHONY: deps build run test sanitize fuzz bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -33,6 +33,17 @@ sanitize: deps
 	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=Debug -DAMTONE_SANITIZE=thread
 	cmake --build $(BUILD)-tsan -j$(JOBS)
 	cd $(BUILD)-tsan && $(SANITIZER_ENV) ctest --output-on-failure
+
+# The key path under libFuzzer, with AddressSanitizer and
+# UndefinedBehaviorSanitizer, from the corpus in tests/fuzz/corpus.
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	cmake -S . -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DAMTONE_TESTS=OFF -DAMTONE_FUZZ=ON -DAMTONE_SANITIZE=fuzzer-no-link,address,undefined
+	cmake --build $(BUILD)-fuzz -j$(JOBS)
+	mkdir -p $(BUILD)-fuzz/corpus
+	$(BUILD)-fuzz/tests/fuzz/key_path_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		$(BUILD)-fuzz/corpus tests/fuzz/corpus
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DAMTONE_BENCH=ON -DAMTONE_TESTS=OFF

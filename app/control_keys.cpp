@@ -49,3 +49,9 @@ void applyControlKey(signed char key, Oscillator& carrier, Oscillator& modulator
         }
     }
 }
+
+void handleControlKey(signed char key, Oscillator& carrier, Oscillator& modulator) {
+    applyControlKey(key, carrier, modulator);
+    carrier.printParams();
+    modulator.printParams();
+}

@@ -50,9 +50,7 @@ void handlePendingKeys() {
     while (keyPending()) {
         const KeyRead read = readKey();
         if (read.kind != KeyRead::key) return;
-        applyControlKey(read.code, *carrier, *modulator);
-        carrier->printParams();
-        modulator->printParams();
+        handleControlKey(read.code, *carrier, *modulator);
     }
 }
 
