@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test sanitize fuzz bench clean
+.PHONY: deps build run test sanitize fuzz soak bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -44,6 +44,12 @@ fuzz: deps
 	mkdir -p $(BUILD)-fuzz/corpus
 	$(BUILD)-fuzz/tests/fuzz/key_path_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		$(BUILD)-fuzz/corpus tests/fuzz/corpus
+
+# The program for a long while with a key every 10 ms; see tests/soak.
+SOAK_SECONDS ?= 600
+soak: build
+	AMTONE_BIN=$(CURDIR)/$(BUILD)/amtone AMTONE_FLIP_PROBE=$(CURDIR)/$(BUILD)/tests/libflip_probe.so \
+		/usr/bin/python3 tests/soak/soak.py --seconds $(SOAK_SECONDS)
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DAMTONE_BENCH=ON -DAMTONE_TESTS=OFF

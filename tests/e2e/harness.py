@@ -75,7 +75,7 @@ class Amtone:
     def send(self, data):
         os.write(self.master, data.encode("latin-1") if isinstance(data, str) else data)
 
-    def _read_some(self, timeout):
+    def read_some(self, timeout):
         ready, _, _ = select.select([self.master], [], [], timeout)
         if not ready:
             return False
@@ -98,7 +98,7 @@ class Amtone:
                 self._seen = at + len(text)
                 return self.out[:self._seen]
             left = deadline - time.monotonic()
-            if left <= 0 or (not self._read_some(left) and self.proc.poll() is not None):
+            if left <= 0 or (not self.read_some(left) and self.proc.poll() is not None):
                 raise AssertionError("timed out waiting for %r; output so far:\n%s" % (text, self.out))
 
     def expect_lines(self, count, timeout=TIMEOUT):
@@ -111,7 +111,7 @@ class Amtone:
         return lines
 
     def drain(self, timeout=0.2):
-        while self._read_some(timeout):
+        while self.read_some(timeout):
             pass
         return self.out
 
@@ -145,6 +145,19 @@ class Amtone:
             if not chunk:
                 raise AssertionError("the program ended after %d flips" % len(times))
             self._flip_buffer += chunk
+        return times
+
+    def pending_flips(self):
+        """The flips that have arrived so far, without waiting."""
+        times = []
+        while select.select([self.flip_read], [], [], 0)[0]:
+            chunk = os.read(self.flip_read, 65536)
+            if not chunk:
+                break
+            self._flip_buffer += chunk
+        while b"\n" in self._flip_buffer:
+            line, self._flip_buffer = self._flip_buffer.split(b"\n", 1)
+            times.append(int(line) / 1e9)
         return times
 
     def close(self):
