@@ -63,10 +63,15 @@ class RunningFaults(unittest.TestCase):
             self.assertEqual(app.terminal_now(), at_prompt)  # usable while suspended
             app.send("fg\n")
             app.expect(AMTONE + "\n")
+            # A key typed in the instant before the program has taken the
+            # terminal back may still be echoed by it; the keys work either way.
             app.send("z")
             lines = app.expect_lines(2)
-            self.assertTrue(lines[0].startswith("Freq [440.000000] Ampl [1.010000]"), lines)
+            self.assertIn("Freq [440.000000] Ampl [1.010000]", lines[0])
             self.assertTrue(key_mode(app.terminal_now()))
+            app.send("z")
+            lines = app.expect_lines(2)
+            self.assertTrue(lines[0].startswith("Freq [440.000000] Ampl [1.020000]"), lines)
             app.send("\x03")
             app.expect(SHELL_PROMPT)
             self.assertEqual(app.terminal_now(), at_prompt)
