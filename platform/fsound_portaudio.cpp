@@ -20,7 +20,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -60,7 +59,6 @@ struct Library {
     int lastError = FSOUND_ERR_NONE;
     int requestedOutput = kAutoOutput;
     int outputInUse = kAutoOutput;  // resolved lazily
-    PaHostApiIndex hostApi = -1;
     std::vector<PaDeviceIndex> drivers;  // for a host API; NoSound has one, no device
     int driver = 0;
     bool portAudioReady = false;
@@ -155,7 +153,6 @@ void resolveOutput() {
     if (lib.outputInUse != kAutoOutput) return;
     lib.driver = 0;
     lib.drivers.clear();
-    lib.hostApi = -1;
     if (lib.requestedOutput == FSOUND_OUTPUT_NOSOUND) {
         lib.outputInUse = FSOUND_OUTPUT_NOSOUND;
         return;
@@ -170,7 +167,6 @@ void resolveOutput() {
         lib.outputInUse = lib.requestedOutput;
         return;
     }
-    lib.hostApi = api;
     lib.outputInUse = outputTypeOfHostApi(api);
     listDrivers(api);
 }
