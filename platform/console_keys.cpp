@@ -158,6 +158,9 @@ bool collectEscapeSequence() {
     return true;
 }
 
+// Bytes already read from the input and not yet handed out.
+bool keysHeldBack() { return queuedNext < queuedCount || pushedBack >= 0; }
+
 }  // namespace
 
 void startConsoleKeys() {
@@ -172,7 +175,7 @@ void startConsoleKeys() {
 }
 
 bool keyPending() {
-    if (queuedNext < queuedCount || pushedBack >= 0) return true;
+    if (keysHeldBack()) return true;
     if (inputEnded) return false;
     pollfd fd = {STDIN_FILENO, POLLIN, 0};
     return poll(&fd, 1, 0) > 0;
@@ -204,7 +207,7 @@ KeyRead readKey() {
 
 WaitResult waitForKey(int timeoutMs) {
     if (stopRequested()) return WaitResult::stopRequested;
-    if (queuedNext < queuedCount || pushedBack >= 0) return WaitResult::keyPending;
+    if (keysHeldBack()) return WaitResult::keyPending;
     const int ready = pollInput(timeoutMs);
     if (ready < 0) return WaitResult::stopRequested;
     return ready > 0 ? WaitResult::keyPending : WaitResult::timedOut;
