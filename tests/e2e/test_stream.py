@@ -100,6 +100,42 @@ class AlsaDevice(unittest.TestCase):
             self.assertTrue(app.terminal_restored())
 
 
+BROKEN_ASOUNDRC = """
+pcm.amtone_broken {
+    type file
+    slave.pcm "null"
+    file "/nonexistent/directory/capture-%r.raw"
+    format "raw"
+}
+"""
+
+
+class BrokenAlsaDevice(unittest.TestCase):
+    """A device that opens but fails every write: the stream goes on at the
+    clock's pace, and nothing reaches the console."""
+
+    def test_write_errors_are_survived_in_silence(self):
+        home = tempfile.mkdtemp(prefix="amtone-alsa-")
+        self.addCleanup(shutil.rmtree, home, True)
+        with open(os.path.join(home, ".asoundrc"), "w") as f:
+            f.write(BROKEN_ASOUNDRC)
+        with Amtone(home=home, flips=True) as app:
+            app.expect(OUTPUT_MENU)
+            app.send("2")
+            app.expect(" - amtone_broken\n")
+            app.expect(PROMPT)
+            app.send("1")
+            app.expect("aqzsedrf pour modifier les trucs \n")
+            times = app.wait_flips(4)
+            self.assertGreater(times[-1] - times[0], 2.5 * BLOCK_SECONDS)  # paced, not spinning
+            app.send("z")
+            lines = app.expect_lines(2)
+            self.assertTrue(lines[0].startswith("Freq [440.000000] Ampl [1.010000]"), lines)
+            app.proc.send_signal(signal.SIGTERM)
+            self.assertTrue(killed_by(app.wait_exit(), signal.SIGTERM))
+            self.assertEqual(app.out.split("trucs \n", 1)[1], "".join(lines))
+
+
 def read_ppm(path):
     with open(path, "rb") as f:
         data = f.read()
