@@ -7,7 +7,7 @@ set -eu
 # Tests: GoogleTest, Google Benchmark, Python for the end-to-end tests, Xvfb
 # and Xlib for the window tests, clang and its runtimes for the fuzz target.
 packages="cmake g++ make pkg-config portaudio19-dev libasound2-dev libsdl1.2-compat-dev
-libgtest-dev libbenchmark-dev python3 xvfb libx11-dev clang libclang-rt-14-dev"
+libgtest-dev libbenchmark-dev python3 xvfb xfonts-base libx11-dev clang libclang-rt-14-dev"
 
 missing=""
 for p in $packages; do
