@@ -8,7 +8,6 @@ import fcntl
 import os
 import select
 import shutil
-import signal
 import struct
 import subprocess
 import tempfile
@@ -25,8 +24,6 @@ OUTPUT_MENU = (SEPARATOR + "Output Type\n" + SEPARATOR + "1 - Direct Sound\n"
                "2 - Windows Multimedia Waveout\n3 - ASIO\n4 - NoSound\n" + SEPARATOR + PROMPT)
 NOSOUND_MENU = SEPARATOR + "NoSound Driver list\n" + SEPARATOR + "1 - No sound output\n" + SEPARATOR + PROMPT
 HINT = "aqzsedrf pour modifier les trucs \n"
-START_LINES = ("Freq [440.000000] Ampl [1.000000] - AFreq [440.000000] AAmpl [1.000000]  \n"
-               "Freq [1.000000] Ampl [1.000000] - AFreq [1.000000] AAmpl [1.000000]  \n")
 TIMEOUT = 20.0
 
 
@@ -177,13 +174,28 @@ class Amtone:
         self.close()
 
 
-def start_running(app):
-    """NoSound, its one driver, up to the key hint."""
+def choose_nosound(app):
+    """NoSound and its one driver, through both menus."""
     app.expect(OUTPUT_MENU)
     app.send("4")
     app.expect(NOSOUND_MENU)
     app.send("1")
+
+
+def start_running(app):
+    """NoSound, its one driver, up to the key hint."""
+    choose_nosound(app)
     app.expect(HINT)
+
+
+def home_with_asoundrc(test, config):
+    """A temporary HOME whose ALSA configuration is config, removed after
+    the test."""
+    home = tempfile.mkdtemp(prefix="amtone-alsa-")
+    test.addCleanup(shutil.rmtree, home, True)
+    with open(os.path.join(home, ".asoundrc"), "w") as f:
+        f.write(config)
+    return home
 
 
 # An interactive shell without line editing, so that its terminal stays in

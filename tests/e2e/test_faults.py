@@ -5,7 +5,7 @@ import termios
 import unittest
 
 from harness import (AMTONE, SHELL, SHELL_PROMPT, Amtone, NOSOUND_MENU, OUTPUT_MENU, TIMEOUT,
-                     killed_by, start_running)
+                     choose_nosound, killed_by, start_running)
 
 
 def key_mode(attributes):
@@ -16,10 +16,7 @@ def key_mode(attributes):
 class StartUpFaults(unittest.TestCase):
     def test_no_display_prints_the_graphics_library_error_and_ends_with_status_one(self):
         with Amtone(env={"SDL_VIDEODRIVER": "no_such_driver"}) as app:
-            app.expect(OUTPUT_MENU)
-            app.send("4")
-            app.expect(NOSOUND_MENU)
-            app.send("1")
+            choose_nosound(app)
             self.assertEqual(app.wait_exit(), 1)
             self.assertEqual(app.out, OUTPUT_MENU + NOSOUND_MENU + "Error!\nno_such_driver not available\n")
             self.assertTrue(app.terminal_restored())

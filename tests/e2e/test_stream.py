@@ -7,8 +7,8 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import (Amtone, OUTPUT_MENU, PROMPT, SEPARATOR, TIMEOUT, XWIN_TOOL, killed_by,
-                     start_running)
+from harness import (HINT, Amtone, OUTPUT_MENU, PROMPT, SEPARATOR, TIMEOUT, XWIN_TOOL,
+                     home_with_asoundrc, killed_by, start_running)
 
 BLOCK = 65536
 BLOCK_SECONDS = 16384 / 44100
@@ -46,13 +46,10 @@ class AlsaDevice(unittest.TestCase):
     lands in a file, block after block, as the device plays it."""
 
     def setUp(self):
-        self.home = tempfile.mkdtemp(prefix="amtone-alsa-")
-        self.capture = os.path.join(self.home, "capture.raw")
-        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
-            f.write(ASOUNDRC % self.capture)
-
-    def tearDown(self):
-        shutil.rmtree(self.home, ignore_errors=True)
+        self.capture_dir = tempfile.mkdtemp(prefix="amtone-capture-")
+        self.addCleanup(shutil.rmtree, self.capture_dir, True)
+        self.capture = os.path.join(self.capture_dir, "capture.raw")
+        self.home = home_with_asoundrc(self, ASOUNDRC % self.capture)
 
     def block_after_keys(self, app, keys):
         """Sends keys and returns a block computed wholly after them."""
@@ -77,7 +74,7 @@ class AlsaDevice(unittest.TestCase):
             number = next(line.split(" - ")[0] for line in listing.splitlines()
                           if line.endswith(" - amtone_test"))
             app.send(number)
-            app.expect("aqzsedrf pour modifier les trucs \n")
+            app.expect(HINT)
             app.wait_flips(4)  # the device's buffer holds back less than a block
             with open(self.capture, "rb") as f:
                 start = samples(f.read(2 * BLOCK))
@@ -115,17 +112,14 @@ class BrokenAlsaDevice(unittest.TestCase):
     clock's pace, and nothing reaches the console."""
 
     def test_write_errors_are_survived_in_silence(self):
-        home = tempfile.mkdtemp(prefix="amtone-alsa-")
-        self.addCleanup(shutil.rmtree, home, True)
-        with open(os.path.join(home, ".asoundrc"), "w") as f:
-            f.write(BROKEN_ASOUNDRC)
+        home = home_with_asoundrc(self, BROKEN_ASOUNDRC)
         with Amtone(home=home, flips=True) as app:
             app.expect(OUTPUT_MENU)
             app.send("2")
             app.expect(" - amtone_broken\n")
             app.expect(PROMPT)
             app.send("1")
-            app.expect("aqzsedrf pour modifier les trucs \n")
+            app.expect(HINT)
             times = app.wait_flips(4)
             self.assertGreater(times[-1] - times[0], 2.5 * BLOCK_SECONDS)  # paced, not spinning
             app.send("z")
@@ -133,7 +127,7 @@ class BrokenAlsaDevice(unittest.TestCase):
             self.assertTrue(lines[0].startswith("Freq [440.000000] Ampl [1.010000]"), lines)
             app.proc.send_signal(signal.SIGTERM)
             self.assertTrue(killed_by(app.wait_exit(), signal.SIGTERM))
-            self.assertEqual(app.out.split("trucs \n", 1)[1], "".join(lines))
+            self.assertEqual(app.out.split(HINT, 1)[1], "".join(lines))
 
 
 def read_ppm(path):
